@@ -112,9 +112,11 @@ TEST(Encoder, SelidxHasThreeZerosAndTwentyFourBytes) {
 
 TEST(Encoder, ReencodingChangesOnlyTheValueBytes) {
     std::vector<std::uint8_t> buffer(2048, 0);
-    const auto first = encode_float_message(buffer.data(), buffer.size(), "/ch/05/mix/fader", ",f", 1.0F);
+    const auto first =
+        encode_float_message(buffer.data(), buffer.size(), "/ch/05/mix/fader", ",f", 1.0F);
     const auto before = buffer;
-    const auto second = encode_float_message(buffer.data(), buffer.size(), "/ch/05/mix/fader", ",f", 0.25F);
+    const auto second =
+        encode_float_message(buffer.data(), buffer.size(), "/ch/05/mix/fader", ",f", 0.25F);
     EXPECT_EQ(first, second);
     for (std::size_t i = 0; i < buffer.size(); ++i) {
         if (i < 24 || i >= 28) {

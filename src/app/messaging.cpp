@@ -7,8 +7,8 @@ namespace kestrava {
 void send_slot_message(Program& program, int slot, float value, EmptyMessage empty) {
     SlotTable& slots = program.slots;
     const MessageBuffer& buffer = slots.buffer[slot];
-    const std::int64_t length = encode_float_message(buffer.bytes.get(), buffer.capacity,
-                                                     slots.address[slot], ",f", value);
+    const std::int64_t length =
+        encode_float_message(buffer.bytes.get(), buffer.capacity, slots.address[slot], ",f", value);
     program.toolkit.pump_events();
     slots.length[slot] = length;
     if (length == 0 && empty == EmptyMessage::Skip) {

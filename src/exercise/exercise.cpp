@@ -38,7 +38,9 @@ constexpr std::array<PassParameters, 3> kPasses{{
 
 enum class Ramp { Up, Down };
 
-bool stopped(const Program& program) { return program.stop_requested == kStopRequested; }
+bool stopped(const Program& program) {
+    return program.stop_requested == kStopRequested;
+}
 
 void allocate_faders(Program& program) {
     for (int slot = 0; slot < kFaderSlotCount; ++slot) {
@@ -149,8 +151,8 @@ std::string reset_text(const SendTally& tally) {
     if (tally.failed == 0) {
         return std::string(kProductLine) + " - Reset Ok";
     }
-    return unsent_suffix(tally, std::string(kProductLine) + " - Reset incomplete: ",
-                         " messages could not be sent");
+    return unsent_suffix(
+        tally, std::string(kProductLine) + " - Reset incomplete: ", " messages could not be sent");
 }
 
 void ExerciseRun(Program& program) {
@@ -252,6 +254,8 @@ void on_reset_all(Program& program) {
     program.toolkit.message_box("Kestrava", reset_text(program.tally));
 }
 
-void on_stop_branch(Program& program) { reset_all_steps(program); }
+void on_stop_branch(Program& program) {
+    reset_all_steps(program);
+}
 
 }  // namespace kestrava

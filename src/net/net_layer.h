@@ -20,7 +20,7 @@ struct MixerLink {
 // time. The system implementation is POSIX or Winsock; tests use a fake with a
 // virtual clock.
 class NetLayer {
-public:
+  public:
     virtual ~NetLayer() = default;
 
     // Starts the socket layer once; later calls return true without starting again.

@@ -16,8 +16,8 @@ namespace kestrava {
 //
 // The caller pumps window events after each encoding (the program's encoder step).
 [[nodiscard]] std::int64_t encode_float_message(std::uint8_t* buffer, std::size_t capacity,
-                                                std::string_view address,
-                                                std::string_view type_tag, float value);
+                                                std::string_view address, std::string_view type_tag,
+                                                float value);
 
 // Length of the message that encode_float_message writes for these strings.
 [[nodiscard]] constexpr std::int64_t float_message_length(std::size_t address_chars,

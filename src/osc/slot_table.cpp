@@ -15,7 +15,9 @@ void SlotTable::allocate(int slot, std::size_t size) {
     }
 }
 
-void SlotTable::release(int slot) { buffer[slot] = MessageBuffer{}; }
+void SlotTable::release(int slot) {
+    buffer[slot] = MessageBuffer{};
+}
 
 int SlotTable::buffers_present() const {
     int count = 0;

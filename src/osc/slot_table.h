@@ -47,7 +47,9 @@ struct SlotTable {
     // Releases any buffer the slot holds, then gives it a fresh zero-filled one.
     void allocate(int slot, std::size_t size);
     void release(int slot);
-    [[nodiscard]] MessageSlot at(int slot) const { return {address[slot], buffer[slot], length[slot]}; }
+    [[nodiscard]] MessageSlot at(int slot) const {
+        return {address[slot], buffer[slot], length[slot]};
+    }
     [[nodiscard]] int buffers_present() const;
 };
 

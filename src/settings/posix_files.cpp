@@ -27,7 +27,7 @@ bool write_all(int fd, std::span<const std::uint8_t> bytes) {
 }
 
 class PosixFiles final : public SettingsFiles {
-public:
+  public:
     std::optional<std::vector<std::uint8_t>> read_prefix(const std::filesystem::path& path,
                                                          std::size_t max_bytes) override {
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -87,6 +87,8 @@ public:
 
 }  // namespace
 
-std::unique_ptr<SettingsFiles> make_system_files() { return std::make_unique<PosixFiles>(); }
+std::unique_ptr<SettingsFiles> make_system_files() {
+    return std::make_unique<PosixFiles>();
+}
 
 }  // namespace kestrava

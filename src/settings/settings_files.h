@@ -13,7 +13,7 @@ namespace kestrava {
 // The file operations behind "config.cfg". The system implementation uses the
 // platform's file calls; tests substitute failing ones.
 class SettingsFiles {
-public:
+  public:
     virtual ~SettingsFiles() = default;
 
     // Opens an existing file for reading (unshared where the platform allows) and
@@ -26,7 +26,8 @@ public:
     // Where an existing file cannot be opened for writing (read-only, a directory,
     // held open elsewhere) nothing is written. Returns true when the file now holds
     // `bytes`.
-    virtual bool replace(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) = 0;
+    virtual bool replace(const std::filesystem::path& path,
+                         std::span<const std::uint8_t> bytes) = 0;
 };
 
 std::unique_ptr<SettingsFiles> make_system_files();

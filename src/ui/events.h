@@ -31,9 +31,15 @@ struct Event {
     friend bool operator==(const Event&, const Event&) = default;
 };
 
-inline Event control_event(ControlId id) { return {EventKind::Control, static_cast<int>(id)}; }
-inline Event tick_event() { return {EventKind::TimerTick, kStatusTimerId}; }
-inline Event close_event() { return {EventKind::CloseRequest, 0}; }
+inline Event control_event(ControlId id) {
+    return {EventKind::Control, static_cast<int>(id)};
+}
+inline Event tick_event() {
+    return {EventKind::TimerTick, kStatusTimerId};
+}
+inline Event close_event() {
+    return {EventKind::CloseRequest, 0};
+}
 
 // The queue between a front end and the program. Front ends feed it; the program
 // fetches from it through the Toolkit's wait_event and pump_events.
@@ -42,7 +48,7 @@ inline Event close_event() { return {EventKind::CloseRequest, 0}; }
 // - A click on the control with the bound handler runs that handler at once (inside
 //   whatever fetch is processing window messages), for every click, and is queued too.
 class EventQueue {
-public:
+  public:
     void post(Event event);
     // A click on a control: runs the bound handler if it belongs to `id`, then posts
     // the control event. Front ends call this only for enabled controls.
@@ -55,7 +61,7 @@ public:
     // Drops every waiting event; returns how many were dropped.
     std::size_t drop_all();
 
-private:
+  private:
     std::deque<Event> events_;
     ControlId bound_control_ = ControlId::None;
     std::function<void()> bound_handler_;

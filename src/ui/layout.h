@@ -43,7 +43,9 @@ inline constexpr std::array<ControlSpec, 8> kControls{{
 }};
 
 // Left (or top) of a window of `outer` pixels centred on a screen of `screen` pixels.
-constexpr int centred_origin(int screen, int outer) { return std::max(0, (screen - outer) / 2); }
+constexpr int centred_origin(int screen, int outer) {
+    return std::max(0, (screen - outer) / 2);
+}
 
 // What the progress bar draws for a value: values outside 0..94 show as the nearest end.
 constexpr int progress_display_value(std::int64_t value) {

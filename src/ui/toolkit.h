@@ -19,7 +19,7 @@ struct WindowTexts {
 // native messages: button clicks on enabled controls through EventQueue::click,
 // timer ticks, close requests and IP-field activity through EventQueue::post.
 class Toolkit {
-public:
+  public:
     virtual ~Toolkit() = default;
 
     // Font 111: "Tahoma", 10 points; a failure is ignored.
@@ -49,13 +49,13 @@ public:
 
     EventQueue& queue() { return queue_; }
 
-protected:
+  protected:
     // Blocks until at least one window message has been processed.
     virtual void wait_native() = 0;
     // Processes every pending window message; never blocks.
     virtual void process_pending_native() = 0;
 
-private:
+  private:
     EventQueue queue_;
 };
 

@@ -58,20 +58,34 @@ std::uint32_t datagram_bits(const std::vector<std::uint8_t>& bytes) {
 std::string describe(const TraceEntry& e) {
     auto with = [&](const char* name) { return std::string(name) + " " + std::to_string(e.value); };
     switch (e.op) {
-        case Op::LoadFont: return "font";
-        case Op::BuildWindow: return "window";
-        case Op::Enable: return with("enable");
-        case Op::Disable: return with("disable");
-        case Op::Progress: return with("progress");
-        case Op::SetIp: return "ip " + e.text;
-        case Op::Status: return "status " + e.text;
-        case Op::Box: return "box " + e.text;
-        case Op::OpenWeb: return "web " + e.text;
-        case Op::StartTimer: return "timer";
-        case Op::Pump: return "pump";
-        case Op::StartNetwork: return with("start-network");
-        case Op::OpenLink: return "open " + e.text + " " + std::to_string(e.value);
-        case Op::CloseLink: return with("close");
+        case Op::LoadFont:
+            return "font";
+        case Op::BuildWindow:
+            return "window";
+        case Op::Enable:
+            return with("enable");
+        case Op::Disable:
+            return with("disable");
+        case Op::Progress:
+            return with("progress");
+        case Op::SetIp:
+            return "ip " + e.text;
+        case Op::Status:
+            return "status " + e.text;
+        case Op::Box:
+            return "box " + e.text;
+        case Op::OpenWeb:
+            return "web " + e.text;
+        case Op::StartTimer:
+            return "timer";
+        case Op::Pump:
+            return "pump";
+        case Op::StartNetwork:
+            return with("start-network");
+        case Op::OpenLink:
+            return "open " + e.text + " " + std::to_string(e.value);
+        case Op::CloseLink:
+            return with("close");
         case Op::Send: {
             char bits[16];
             std::snprintf(bits, sizeof bits, "%08X", static_cast<unsigned>(datagram_bits(e.bytes)));
@@ -80,22 +94,26 @@ std::string describe(const TraceEntry& e) {
             }
             return "send " + datagram_address(e.bytes) + " " + bits;
         }
-        case Op::Pause: return with("pause");
-        case Op::ShutdownNetwork: return "shutdown";
+        case Op::Pause:
+            return with("pause");
+        case Op::ShutdownNetwork:
+            return "shutdown";
     }
     return "?";
 }
 
 FakeToolkit::FakeToolkit(Trace& trace) : trace_(trace) {}
 
-void FakeToolkit::load_status_font() { trace_.add(Op::LoadFont); }
+void FakeToolkit::load_status_font() {
+    trace_.add(Op::LoadFont);
+}
 
 void FakeToolkit::build_main_window(const WindowTexts& texts) {
     trace_.add(Op::BuildWindow);
     status_text = texts.credits_line;
-    for (ControlId id : {ControlId::IpField, ControlId::ConfirmIp, ControlId::ProgressBar,
-                         ControlId::Start, ControlId::ResetAll, ControlId::Stop,
-                         ControlId::Updates}) {
+    for (ControlId id :
+         {ControlId::IpField, ControlId::ConfirmIp, ControlId::ProgressBar, ControlId::Start,
+          ControlId::ResetAll, ControlId::Stop, ControlId::Updates}) {
         enabled_[id] = true;
     }
 }
@@ -110,7 +128,9 @@ void FakeToolkit::set_progress(std::int64_t value) {
     progress = value;
 }
 
-std::string FakeToolkit::ip_text() { return ipv4_field_text(ip); }
+std::string FakeToolkit::ip_text() {
+    return ipv4_field_text(ip);
+}
 
 void FakeToolkit::set_ip_address(std::uint32_t value) {
     const auto parts = ipv4_field_parts(value);
@@ -138,7 +158,9 @@ void FakeToolkit::open_web_address(std::string_view address) {
     trace_.add(Op::OpenWeb, 0, std::string(address));
 }
 
-void FakeToolkit::start_status_timer() { trace_.add(Op::StartTimer); }
+void FakeToolkit::start_status_timer() {
+    trace_.add(Op::StartTimer);
+}
 
 bool FakeToolkit::enabled(ControlId id) const {
     const auto it = enabled_.find(id);
@@ -152,15 +174,21 @@ void FakeToolkit::perform(const Action& action) {
                 queue().click(action.control);
             }
             break;
-        case Action::Kind::Close: queue().post(close_event()); break;
-        case Action::Kind::Tick: queue().post(tick_event()); break;
+        case Action::Kind::Close:
+            queue().post(close_event());
+            break;
+        case Action::Kind::Tick:
+            queue().post(tick_event());
+            break;
         case Action::Kind::TypeIp:
             if (enabled(ControlId::IpField)) {
                 ip = action.ip;
                 queue().post(control_event(ControlId::IpField));
             }
             break;
-        case Action::Kind::Custom: action.custom(); break;
+        case Action::Kind::Custom:
+            action.custom();
+            break;
     }
 }
 
@@ -258,7 +286,9 @@ void FakeNet::close_link(MixerLink& link) {
     --open_sockets;
 }
 
-void FakeNet::shutdown_network() { trace_.add(Op::ShutdownNetwork); }
+void FakeNet::shutdown_network() {
+    trace_.add(Op::ShutdownNetwork);
+}
 
 void FakeNet::pause_ms(std::int64_t ms) {
     trace_.add(Op::Pause, ms);

@@ -38,10 +38,10 @@ enum class Op {
 
 struct TraceEntry {
     Op op;
-    std::int64_t time_ms = 0;           // virtual time when it happened
-    std::int64_t value = 0;             // control id, progress, pause, send result, ...
-    std::string text;                   // box title|text, status text, host, address
-    std::vector<std::uint8_t> bytes;    // datagram bytes
+    std::int64_t time_ms = 0;         // virtual time when it happened
+    std::int64_t value = 0;           // control id, progress, pause, send result, ...
+    std::string text;                 // box title|text, status text, host, address
+    std::vector<std::uint8_t> bytes;  // datagram bytes
 };
 
 // One ordered record of everything the program did through its seams, with the
@@ -76,11 +76,13 @@ struct Action {
     static Action close() { return {Kind::Close, ControlId::None, {}, {}}; }
     static Action tick() { return {Kind::Tick, ControlId::None, {}, {}}; }
     static Action type_ip(Ipv4Parts parts) { return {Kind::TypeIp, ControlId::None, parts, {}}; }
-    static Action run(std::function<void()> f) { return {Kind::Custom, ControlId::None, {}, std::move(f)}; }
+    static Action run(std::function<void()> f) {
+        return {Kind::Custom, ControlId::None, {}, std::move(f)};
+    }
 };
 
 class FakeToolkit final : public Toolkit {
-public:
+  public:
     explicit FakeToolkit(Trace& trace);
 
     void load_status_font() override;
@@ -112,17 +114,17 @@ public:
     int boxes = 0;
     bool inputs_exhausted = false;
 
-protected:
+  protected:
     void wait_native() override;
     void process_pending_native() override;
 
-private:
+  private:
     Trace& trace_;
     std::map<ControlId, bool> enabled_;
 };
 
 class FakeNet final : public NetLayer {
-public:
+  public:
     explicit FakeNet(Trace& trace) : trace_(trace) {}
 
     bool start_network() override;
@@ -141,14 +143,14 @@ public:
     int open_sockets = 0;
     bool started = false;
 
-private:
+  private:
     Trace& trace_;
     std::intptr_t next_socket_ = 100;
 };
 
 // Settings files in memory, with failures on demand.
 class FakeFiles final : public SettingsFiles {
-public:
+  public:
     std::optional<std::vector<std::uint8_t>> read_prefix(const std::filesystem::path& path,
                                                          std::size_t max_bytes) override;
     bool replace(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) override;

@@ -14,7 +14,7 @@ struct Datagram {
 
 // A UDP socket bound to a loopback address for tests, with a large receive buffer.
 class UdpReceiver {
-public:
+  public:
     // Binds `address` (a 127.x.y.z address) and `port` (0: any free port).
     UdpReceiver(const std::string& address, std::uint16_t port);
     ~UdpReceiver();
@@ -26,7 +26,7 @@ public:
     // The next datagram, or nothing after `timeout_ms` without one.
     std::optional<Datagram> receive(int timeout_ms);
 
-private:
+  private:
     std::intptr_t socket_ = -1;
     std::uint16_t port_ = 0;
 };

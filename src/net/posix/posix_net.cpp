@@ -21,7 +21,7 @@ namespace kestrava {
 namespace {
 
 class PosixNet final : public NetLayer {
-public:
+  public:
     bool start_network() override {
         if (network_started_) {
             return true;
@@ -62,8 +62,8 @@ public:
         to.sin_family = AF_INET;
         to.sin_port = htons(link.remote_port);
         to.sin_addr.s_addr = link.remote_address;
-        return ::sendto(static_cast<int>(link.socket), buffer, static_cast<std::size_t>(length),
-                        0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        return ::sendto(static_cast<int>(link.socket), buffer, static_cast<std::size_t>(length), 0,
+                        reinterpret_cast<const sockaddr*>(&to), sizeof to);
     }
 
     void close_link(MixerLink& link) override {
@@ -85,7 +85,7 @@ public:
         precise_pause(ms);
     }
 
-private:
+  private:
     static in_addr_t lookup(const std::string& name) {
         addrinfo hints{};
         hints.ai_family = AF_INET;
@@ -105,6 +105,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<NetLayer> make_system_net() { return std::make_unique<PosixNet>(); }
+std::unique_ptr<NetLayer> make_system_net() {
+    return std::make_unique<PosixNet>();
+}
 
 }  // namespace kestrava
