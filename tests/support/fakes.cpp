@@ -206,6 +206,9 @@ void FakeToolkit::wait_native() {
 void FakeToolkit::process_pending_native() {
     ++pump_count;
     trace_.add(Op::Pump, pump_count);
+    if (each_pump) {
+        each_pump(pump_count);
+    }
     const auto [first, last] = at_pump.equal_range(pump_count);
     for (auto it = first; it != last; ++it) {
         perform(it->second);

@@ -103,6 +103,8 @@ class FakeToolkit final : public Toolkit {
     std::multimap<std::int64_t, Action> at_pump;
     // What happens while the message box with this index (1 = the first) is open.
     std::multimap<int, Action> during_box;
+    // Called at every pump with its index, before the scripted actions of that pump.
+    std::function<void(std::int64_t)> each_pump;
 
     void perform(const Action& action);
 
