@@ -100,7 +100,7 @@ TEST(ExerciseRun, ACompleteRunSendsEveryMoveWithItsValuesAndPacing) {
     ASSERT_EQ(boxes.size(), 1U);
     EXPECT_EQ(boxes[0]->text, "Kestrava V2.3|Finished.");
     EXPECT_EQ(boxes[0]->time_ms - s.start_ms, 54264);
-    EXPECT_EQ(s.sys.program.slots.buffers_present(), 0);
+    EXPECT_EQ(s.sys.program.table.buffers_present(), 0);
     EXPECT_EQ(s.sys.program.stop_requested, 0);
     EXPECT_EQ(s.sys.program.progress_value, 0);
     EXPECT_EQ(s.sys.program.ramp_iterations, 0);
@@ -270,7 +270,7 @@ TEST(ExerciseRun, StopDuringTheSweepsFinishesThemThenOneIterationPerRamp) {
         }
         EXPECT_EQ(s.boxes()[0]->text, "Kestrava V2.3|Finished.");
         EXPECT_EQ(s.sys.program.stop_requested, 0);
-        EXPECT_EQ(s.sys.program.slots.buffers_present(), 0);
+        EXPECT_EQ(s.sys.program.table.buffers_present(), 0);
     }
 }
 
@@ -310,7 +310,7 @@ TEST(ExerciseRun, StopInARampEndsItAtTheNextStopResponse) {
             EXPECT_EQ(bits, 0U) << address;
         }
         EXPECT_EQ(s.sys.program.stop_requested, 0);
-        EXPECT_EQ(s.sys.program.slots.buffers_present(), 0);
+        EXPECT_EQ(s.sys.program.table.buffers_present(), 0);
         EXPECT_EQ(s.boxes().size(), 1U);
     }
 }
@@ -328,7 +328,7 @@ TEST(ExerciseRun, StopBetweenTheRampsLeavesNoBuffersSoTheDownRampSendsNothing) {
         EXPECT_EQ(p.down.iterations, 1);
         EXPECT_EQ(p.down.sends, 0);
         EXPECT_EQ(run.total_sends - clicked, 21);  // only the reset follows
-        EXPECT_EQ(s.sys.program.slots.buffers_present(), 0);
+        EXPECT_EQ(s.sys.program.table.buffers_present(), 0);
     }
 }
 

@@ -87,7 +87,7 @@ TEST(ConfirmIpOnLoopback, SendsTheFourStatusDatagramsAtLeast300MsApartAndSavesTh
     auto files = make_system_files();
     Program program(ui, *net, *files, {"", "", dir / "config.cfg"});
     ASSERT_TRUE(net->start_network());
-    fill_slot_addresses(program.slots);
+    fill_slot_addresses(program.table);
     ui.ip = {127, 41, 7, 4};
     std::vector<Datagram> got;
     std::thread listener([&] {

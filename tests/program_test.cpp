@@ -41,7 +41,7 @@ TEST(Program, StartsUpInOrderAndEndsOnACloseRequest) {
                                  }));
     EXPECT_EQ(sys.ui.status_text, std::string(kCreditsLine));
     EXPECT_EQ(sys.program.texts.web_line, "kestrava.example.org - Kestrava V2.3");
-    EXPECT_EQ(sys.program.slots.address[16], "/main/st/mix/fader");
+    EXPECT_EQ(sys.program.table.address[16], "/main/st/mix/fader");
 }
 
 TEST(Program, NetworkFailureShowsTheWindowWithTheAddressThenEndsWithoutTheLoop) {

@@ -64,7 +64,7 @@ TEST(ResetAll, SendsTwentyOneZerosThreeHundredMsApartThenSaysResetOk) {
     const auto box = s.sys.trace.of(Op::Box);
     ASSERT_EQ(box.size(), 1U);
     EXPECT_EQ(box[0]->time_ms - s.clicked_at, 6300);
-    EXPECT_EQ(s.sys.program.slots.buffers_present(), 0);
+    EXPECT_EQ(s.sys.program.table.buffers_present(), 0);
     EXPECT_EQ(s.sys.trace.of(Op::Send)[4 + 20]->bytes.size(),
               28U);  // status slots: 1024-byte buffers
 }

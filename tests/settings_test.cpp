@@ -230,7 +230,7 @@ TEST(ConfirmIp, AcceptedAddressSavesOpensAndSendsTheFourStatusMessages) {
                                          "shutdown",
                                      }));
     EXPECT_EQ(sys.files.files["config.cfg"], le64({1, 0, 0, 0}));
-    EXPECT_EQ(sys.program.slots.buffers_present(), 0);
+    EXPECT_EQ(sys.program.table.buffers_present(), 0);
     EXPECT_EQ(sys.trace.of(Op::Send)[1]->bytes.size(), 24U);
 }
 

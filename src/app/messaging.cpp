@@ -5,12 +5,12 @@
 namespace kestrava {
 
 void send_slot_message(Program& program, int slot, float value, EmptyMessage empty) {
-    SlotTable& slots = program.slots;
-    const MessageBuffer& buffer = slots.buffer[slot];
+    SlotTable& table = program.table;
+    const MessageBuffer& buffer = table.buffer[slot];
     const std::int64_t length =
-        encode_float_message(buffer.bytes.get(), buffer.capacity, slots.address[slot], ",f", value);
+        encode_float_message(buffer.bytes.get(), buffer.capacity, table.address[slot], ",f", value);
     program.toolkit.pump_events();
-    slots.length[slot] = length;
+    table.length[slot] = length;
     if (length == 0 && empty == EmptyMessage::Skip) {
         return;
     }

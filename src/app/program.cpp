@@ -66,12 +66,12 @@ void dispatch_event(Program& program, const Event& event) {
 
 int run_program(Program& program) {
     Toolkit& ui = program.toolkit;
-    create_slot_table(program.slots);
+    create_slot_table(program.table);
     program.stop_requested = 0;
     program.current_link.reset();
     program.ramp_value = 0.0F;
     ui.load_status_font();
-    fill_slot_addresses(program.slots);
+    fill_slot_addresses(program.table);
     program.texts = window_texts(program);
     ui.build_main_window(program.texts);
     ui.pump_events();

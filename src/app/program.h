@@ -38,7 +38,7 @@ struct Program {
     SettingsFiles& files;
     ProgramConfig config;
 
-    SlotTable slots;
+    SlotTable table;
     std::int64_t stop_requested = 0;  // 100 once a stop was requested, else 0
     std::optional<MixerLink> current_link;
     float ramp_value = 0.0F;

@@ -44,13 +44,13 @@ bool stopped(const Program& program) {
 
 void allocate_faders(Program& program) {
     for (int slot = 0; slot < kFaderSlotCount; ++slot) {
-        program.slots.allocate(slot, kFaderBufferSize);
+        program.table.allocate(slot, kFaderBufferSize);
     }
 }
 
 void release_faders(Program& program) {
     for (int slot = 0; slot < kFaderSlotCount; ++slot) {
-        program.slots.release(slot);
+        program.table.release(slot);
     }
 }
 
@@ -201,11 +201,11 @@ void reset_faders(Program& program) {
     Toolkit& ui = program.toolkit;
     ui.set_enabled(ControlId::Stop, false);
     for (int slot = 0; slot < kSlotCount - 1; ++slot) {
-        program.slots.release(slot);
+        program.table.release(slot);
     }
     ui.pump_events();
     for (int slot = 0; slot < kFaderSlotCount; ++slot) {
-        program.slots.allocate(slot, kFaderBufferSize);
+        program.table.allocate(slot, kFaderBufferSize);
         send_slot_message(program, slot, 0.0F, EmptyMessage::Send);
         program.net.pause_ms(kResetPauseMs);
     }
@@ -213,7 +213,7 @@ void reset_faders(Program& program) {
     release_faders(program);
     ui.pump_events();
     for (int slot = kFirstStatusSlot; slot <= kLastStatusSlot; ++slot) {
-        program.slots.allocate(slot, kResetStatusBufferSize);
+        program.table.allocate(slot, kResetStatusBufferSize);
     }
     for (int slot = kFirstStatusSlot; slot <= kLastStatusSlot; ++slot) {
         send_slot_message(program, slot, 0.0F, EmptyMessage::Send);
@@ -221,7 +221,7 @@ void reset_faders(Program& program) {
     }
     ui.pump_events();
     for (int slot = kFirstStatusSlot; slot <= kLastStatusSlot; ++slot) {
-        program.slots.release(slot);
+        program.table.release(slot);
     }
     ui.set_enabled(ControlId::IpField, true);
     ui.set_enabled(ControlId::ConfirmIp, true);

@@ -126,14 +126,14 @@ void on_confirm_ip(Program& program) {
     program.current_link = program.net.open_link(host, kMixerPort);
 
     for (const auto& message : kConfirmStatus) {
-        program.slots.allocate(message.slot, kStatusBufferSize);
+        program.table.allocate(message.slot, kStatusBufferSize);
     }
     for (const auto& message : kConfirmStatus) {
         send_slot_message(program, message.slot, message.value, EmptyMessage::Send);
         program.net.pause_ms(kStatusPauseMs);
     }
     for (const auto& message : kConfirmStatus) {
-        program.slots.release(message.slot);
+        program.table.release(message.slot);
     }
     if (!program.current_link) {
         ui.message_box(kProductLine, "Can't open a link to the mixer at " + host + " !");

@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "qt_main.h"
+KESTRAVA_QT_TEST_MAIN
