@@ -1,6 +1,7 @@
 #include "support/udp_receiver.h"
 
 #include <chrono>
+#include <cstring>
 
 #if defined(_WIN32)
 #include <winsock2.h>
@@ -51,8 +52,20 @@ UdpReceiver::UdpReceiver(const std::string& address, std::uint16_t port) {
     }
     const auto handle = static_cast<std::intptr_t>(s);
 #endif
+#if defined(SO_TIMESTAMPNS)
+    // The kernel stamps each datagram as it is queued, which on loopback is during the
+    // sender's call: gaps between stamps are the sender's gaps.
+    const int on = 1;
+    ::setsockopt(s, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
+#endif
     int size = 64 * 1024 * 1024;
-    ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&size), sizeof size);
+#if defined(SO_RCVBUFFORCE)
+    // Beyond the system's limit where allowed; otherwise as much as the limit permits.
+    if (::setsockopt(s, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0)
+#endif
+    {
+        ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&size), sizeof size);
+    }
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_port = htons(port);
@@ -94,14 +107,73 @@ std::optional<Datagram> UdpReceiver::receive(int timeout_ms) {
 #endif
     Datagram datagram;
     datagram.bytes.resize(65536);
+    datagram.received_ns = steady_now_ns();
+#if defined(SO_TIMESTAMPNS)
+    iovec data{datagram.bytes.data(), datagram.bytes.size()};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
+    msghdr message{};
+    message.msg_iov = &data;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    const auto n = ::recvmsg(s, &message, 0);
+    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS) {
+            timespec stamp{};
+            std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
+            datagram.received_ns =
+                static_cast<std::int64_t>(stamp.tv_sec) * 1'000'000'000 + stamp.tv_nsec;
+        }
+    }
+#else
     const auto n = ::recv(s, reinterpret_cast<char*>(datagram.bytes.data()),
                           static_cast<int>(datagram.bytes.size()), 0);
-    datagram.received_ns = steady_now_ns();
+#endif
     if (n < 0) {
         return std::nullopt;
     }
     datagram.bytes.resize(static_cast<std::size_t>(n));
     return datagram;
+}
+
+UdpCollector::UdpCollector(const std::string& address, std::uint16_t port)
+    : receiver_(address, port) {
+    thread_ = std::thread([this] {
+        while (!stopping_) {
+            if (auto datagram = receiver_.receive(50)) {
+                const std::lock_guard lock(mutex_);
+                received_.push_back(std::move(*datagram));
+            }
+        }
+    });
+}
+
+UdpCollector::~UdpCollector() {
+    stopping_ = true;
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+std::size_t UdpCollector::count() const {
+    const std::lock_guard lock(mutex_);
+    return received_.size();
+}
+
+std::vector<Datagram> UdpCollector::finish(int quiet_ms) {
+    std::size_t seen = count();
+    for (;;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(quiet_ms));
+        const std::size_t now = count();
+        if (now == seen) {
+            break;
+        }
+        seen = now;
+    }
+    stopping_ = true;
+    thread_.join();
+    const std::lock_guard lock(mutex_);
+    return std::move(received_);
 }
 
 }  // namespace kestrava::test

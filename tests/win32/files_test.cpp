@@ -23,7 +23,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 void write_file(const fs::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes read_file(const fs::path& path) {
@@ -32,7 +33,7 @@ Bytes read_file(const fs::path& path) {
 }
 
 class Win32Files : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
                (std::string("kestrava-win32-files-") +

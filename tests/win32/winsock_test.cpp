@@ -18,7 +18,7 @@ namespace {
 constexpr const char* kReceiverAddress = "127.41.9.1";
 
 class Winsock : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         net_ = make_system_net();
         ASSERT_TRUE(net_->start_network());
@@ -28,7 +28,9 @@ protected:
     std::unique_ptr<NetLayer> net_;
 };
 
-SOCKET socket_of(const MixerLink& link) { return static_cast<SOCKET>(link.socket); }
+SOCKET socket_of(const MixerLink& link) {
+    return static_cast<SOCKET>(link.socket);
+}
 
 // The local address of a socket, or the Winsock error that asking for it gives.
 int local_port_or_error(SOCKET s) {
@@ -69,9 +71,9 @@ TEST_F(Winsock, ExactlyTheGivenLengthLeavesTheBufferAndEmptyDatagramsArrive) {
 
     // "/main/st/mix/fader" ,f 1.0 in a larger buffer whose tail is a sentinel.
     std::vector<std::uint8_t> buffer(2048, 0xA5);
-    const std::array<std::uint8_t, 28> message{
-        '/', 'm', 'a', 'i', 'n', '/', 's', 't', '/', 'm', 'i', 'x', '/', 'f',
-        'a', 'd', 'e', 'r', 0,   0,   ',', 'f', 0,   0,   0x3F, 0x80, 0,   0};
+    const std::array<std::uint8_t, 28> message{'/', 'm', 'a', 'i', 'n',  '/',  's', 't', '/', 'm',
+                                               'i', 'x', '/', 'f', 'a',  'd',  'e', 'r', 0,   0,
+                                               ',', 'f', 0,   0,   0x3F, 0x80, 0,   0};
     std::copy(message.begin(), message.end(), buffer.begin());
 
     struct Case {

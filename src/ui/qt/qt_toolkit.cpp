@@ -94,6 +94,9 @@ void QtToolkit::start_status_timer() {
 }
 
 void QtToolkit::wait_native() {
+    if (on_idle) {
+        on_idle();
+    }
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 

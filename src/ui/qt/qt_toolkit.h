@@ -33,6 +33,8 @@ class QtToolkit final : public Toolkit {
     [[nodiscard]] MainWindow* window() const { return window_.get(); }
     // Called with each message box just before it is shown (tests dismiss it from here).
     std::function<void(QMessageBox&)> on_message_box;
+    // Called each time the event loop starts waiting for the next event.
+    std::function<void()> on_idle;
 
   protected:
     void wait_native() override;
