@@ -106,10 +106,10 @@ std::optional<Datagram> UdpReceiver::receive(int timeout_ms) {
     }
 #endif
     Datagram datagram;
-    datagram.bytes.resize(65536);
+    std::uint8_t buffer[65536];
     datagram.received_ns = steady_now_ns();
 #if defined(SO_TIMESTAMPNS)
-    iovec data{datagram.bytes.data(), datagram.bytes.size()};
+    iovec data{buffer, sizeof buffer};
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
     msghdr message{};
     message.msg_iov = &data;
@@ -126,13 +126,12 @@ std::optional<Datagram> UdpReceiver::receive(int timeout_ms) {
         }
     }
 #else
-    const auto n = ::recv(s, reinterpret_cast<char*>(datagram.bytes.data()),
-                          static_cast<int>(datagram.bytes.size()), 0);
+    const auto n = ::recv(s, reinterpret_cast<char*>(buffer), static_cast<int>(sizeof buffer), 0);
 #endif
     if (n < 0) {
         return std::nullopt;
     }
-    datagram.bytes.resize(static_cast<std::size_t>(n));
+    datagram.bytes.assign(buffer, buffer + n);
     return datagram;
 }
 
