@@ -20,7 +20,17 @@ test-sanitize: deps
 	cmake --build --preset sanitize
 	ctest --preset sanitize
 
-test: test-native test-sanitize
+test: test-native test-sanitize test-win
+
+win: deps
+	cmake --preset mingw
+	cmake --build --preset mingw --target kestrava
+
+# The core tests, the Windows tests and kestrava.exe itself, under Wine.
+test-win: deps
+	cmake --preset mingw
+	cmake --build --preset mingw
+	WINEPREFIX=$(CURDIR)/build/mingw/wine-prefix tests/win32/run-isolated.sh ctest --preset mingw
 
 bench: deps
 	cmake --preset release

@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
+  imagemagick icoutils iproute2 binutils python3
   liblo-dev
 )
 

@@ -1,22 +1,38 @@
 #!/usr/bin/env bash
-# Runs the GUI test command on a display: the current one, or a virtual one started
-# for it. Turns the BMP screenshots that the test leaves in ARTEFACT_DIR into PNGs.
-# Usage: run-gui-test.sh ARTEFACT_DIR COMMAND...
+# Runs the GUI test of kestrava.exe: on the current display or a virtual one started
+# for it, with a native capture of the datagrams that reach CAPTURE_ADDRESS:10023
+# (kernel-stamped, so the pacing measured is the sender's). Appends ARTEFACT_DIR,
+# CAPTURE_ADDRESS and the capture file to COMMAND. Keeps the capture and the
+# screenshots (turned into PNGs) in ARTEFACT_DIR.
+# Usage: run-gui-test.sh ARTEFACT_DIR CAPTURE_ADDRESS COMMAND...
 set -euo pipefail
 artefacts=$1
-shift
+address=$2
+shift 2
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$artefacts" "$@"
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$artefacts" "$address" "$@"
 fi
+here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$artefacts"
-rm -f "$artefacts"/*.bmp "$artefacts"/*.png
+rm -f "$artefacts"/*.bmp "$artefacts"/*.png "$artefacts"/datagrams.txt
+capture=$artefacts/datagrams.txt
+
+python3 "$here/udp-capture.py" "$address" 10023 "$capture" &
+capture_pid=$!
+trap 'kill "$capture_pid" 2>/dev/null || true; wait "$capture_pid" 2>/dev/null || true' EXIT
+for _ in $(seq 100); do
+  [ -e "$capture" ] && break
+  kill -0 "$capture_pid" 2>/dev/null || { echo "cannot listen on $address:10023" >&2; exit 1; }
+  sleep 0.05
+done
+
 status=0
-"$@" || status=$?
+"$@" "$artefacts" "$address" "$capture" || status=$?
 if command -v convert >/dev/null; then
   for bmp in "$artefacts"/*.bmp; do
     [ -e "$bmp" ] || continue
     convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
   done
 fi
-ls "$artefacts"
+echo "artefacts in $artefacts: $(cd "$artefacts" && echo *)"
 exit "$status"
