@@ -11,9 +11,13 @@
 
 namespace {
 
+// Reports a start-up failure on stderr and, where someone can see it, in a message box.
 int fail(const QString& text) {
     std::fprintf(stderr, "virtual-mixer: %s\n", qPrintable(text));
-    QMessageBox::critical(nullptr, QStringLiteral("Virtual mixer"), text);
+    const QString platform = QGuiApplication::platformName();
+    if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
+        QMessageBox::critical(nullptr, QStringLiteral("Virtual mixer"), text);
+    }
     return 1;
 }
 

@@ -14,12 +14,18 @@ namespace kestrava::vmixer {
 
 namespace {
 
-QLabel* value_label(QWidget* parent, const QString& name) {
+// A fixed-pitch label wide enough for `widest`, so that changing values do not move
+// the layout.
+QLabel* value_label(QWidget* parent, const QString& name, const char* widest) {
     auto* label = new QLabel(QStringLiteral("\u2013"), parent);
     label->setObjectName(name);
     label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QLatin1String(widest)));
     return label;
 }
+
+constexpr const char* kWidestValue = "-0.0000";
+constexpr const char* kWidestCount = "0000000000 msg/s";
 
 }  // namespace
 
@@ -31,7 +37,7 @@ MixerWindow::MixerWindow(QWidget* parent) : QWidget(parent) {
         const auto at = static_cast<std::size_t>(i);
         auto* strip = new QVBoxLayout;
 
-        fader_values_[at] = value_label(this, QStringLiteral("value%1").arg(i));
+        fader_values_[at] = value_label(this, QStringLiteral("value%1").arg(i), kWidestValue);
         fader_values_[at]->setAlignment(Qt::AlignHCenter);
 
         faders_[at] = new QSlider(Qt::Vertical, this);
@@ -50,6 +56,9 @@ MixerWindow::MixerWindow(QWidget* parent) : QWidget(parent) {
         strip->addWidget(fader_values_[at], 0, Qt::AlignHCenter);
         strip->addWidget(faders_[at], 1, Qt::AlignHCenter);
         strip->addWidget(name, 0, Qt::AlignHCenter);
+        if (i == kFaderCount - 1) {
+            strips->addSpacing(16);  // the main fader stands apart from the channels
+        }
         strips->addLayout(strip);
     }
 
@@ -57,7 +66,8 @@ MixerWindow::MixerWindow(QWidget* parent) : QWidget(parent) {
     auto* status_form = new QFormLayout(status_box);
     for (int i = 0; i < kStatusCount; ++i) {
         const auto at = static_cast<std::size_t>(i);
-        status_values_[at] = value_label(status_box, QStringLiteral("status%1").arg(i));
+        status_values_[at] =
+            value_label(status_box, QStringLiteral("status%1").arg(i), kWidestValue);
         status_form->addRow(
             QString::fromLatin1(kStatusAddresses[at].data(),
                                 static_cast<qsizetype>(kStatusAddresses[at].size())),
@@ -66,10 +76,10 @@ MixerWindow::MixerWindow(QWidget* parent) : QWidget(parent) {
 
     auto* counts_box = new QGroupBox(QStringLiteral("Received"), this);
     auto* counts_form = new QFormLayout(counts_box);
-    messages_ = value_label(counts_box, QStringLiteral("messages"));
-    malformed_ = value_label(counts_box, QStringLiteral("malformed"));
-    unknown_addresses_ = value_label(counts_box, QStringLiteral("unknown"));
-    rate_ = value_label(counts_box, QStringLiteral("rate"));
+    messages_ = value_label(counts_box, QStringLiteral("messages"), kWidestCount);
+    malformed_ = value_label(counts_box, QStringLiteral("malformed"), kWidestCount);
+    unknown_addresses_ = value_label(counts_box, QStringLiteral("unknown"), kWidestCount);
+    rate_ = value_label(counts_box, QStringLiteral("rate"), kWidestCount);
     counts_form->addRow(QStringLiteral("Messages"), messages_);
     counts_form->addRow(QStringLiteral("Malformed datagrams"), malformed_);
     counts_form->addRow(QStringLiteral("Unknown addresses"), unknown_addresses_);
