@@ -9,10 +9,10 @@ set -euo pipefail
 artefacts=$1
 address=$2
 shift 2
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$artefacts" "$address" "$@"
-fi
 here=$(cd "$(dirname "$0")" && pwd)
+if [ -z "${DISPLAY:-}" ]; then
+  exec "$here/with-display.sh" "$0" "$artefacts" "$address" "$@"
+fi
 mkdir -p "$artefacts"
 rm -f "$artefacts"/*.bmp "$artefacts"/*.png "$artefacts"/datagrams.txt
 capture=$artefacts/datagrams.txt
