@@ -1,5 +1,7 @@
 #include "support/run_summary.h"
 
+#include <algorithm>
+
 namespace kestrava::test {
 
 int RunSummary::sends_of(int pass) const {
@@ -53,9 +55,10 @@ void RunTracker::classify_pending(const Trace& trace, std::int64_t pause) {
     pending_.clear();
 }
 
-const RunSummary& RunTracker::update(const Trace& trace) {
+const RunSummary& RunTracker::update(const Trace& trace, std::size_t to) {
     const auto& entries = trace.entries;
-    for (; next_ < entries.size(); ++next_) {
+    const std::size_t end = std::min(to, entries.size());
+    for (; next_ < end; ++next_) {
         const TraceEntry& e = entries[next_];
         if (e.op == Op::Progress) {
             run_.progress.push_back(e.value);
@@ -64,7 +67,16 @@ const RunSummary& RunTracker::update(const Trace& trace) {
             }
         } else if (e.op == Op::Send) {
             ++run_.total_sends;
-            run_.last_bits[datagram_address(e.bytes)] = datagram_bits(e.bytes);
+            const std::string_view address(
+                reinterpret_cast<const char*>(e.bytes.data()),
+                static_cast<std::size_t>(std::find(e.bytes.begin(), e.bytes.end(), 0) -
+                                         e.bytes.begin()));
+            const auto found = run_.last_bits.find(address);
+            if (found != run_.last_bits.end()) {
+                found->second = datagram_bits(e.bytes);
+            } else {
+                run_.last_bits.emplace(std::string(address), datagram_bits(e.bytes));
+            }
             pending_.push_back(next_);
         } else if (e.op == Op::Pause) {
             classify_pending(trace, e.value);
@@ -86,9 +98,9 @@ const RunSummary& RunTracker::update(const Trace& trace) {
     return run_;
 }
 
-RunSummary summarize_run(const Trace& trace, std::size_t from) {
+RunSummary summarize_run(const Trace& trace, std::size_t from, std::size_t to) {
     RunTracker tracker(from);
-    return tracker.update(trace);
+    return tracker.update(trace, to);
 }
 
 }  // namespace kestrava::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -35,8 +36,8 @@ struct RunSummary {
     std::int64_t run_pauses_ms = 0;    // before the reset
     std::int64_t reset_pauses_ms = 0;  // the 300 ms pauses
     std::int64_t total_sends = 0;
-    std::map<std::string, std::uint32_t> last_bits;  // last value per address
-    std::vector<std::int64_t> progress;              // every bar value, in order
+    std::map<std::string, std::uint32_t, std::less<>> last_bits;  // last value per address
+    std::vector<std::int64_t> progress;                           // every bar value, in order
 
     [[nodiscard]] int sends_of(int pass) const;
 };
@@ -46,8 +47,8 @@ struct RunSummary {
 class RunTracker {
   public:
     explicit RunTracker(std::size_t from) : next_(from) {}
-    // Reads the entries added since the last call.
-    const RunSummary& update(const Trace& trace);
+    // Reads the entries added since the last call, up to entry `to` (exclusive).
+    const RunSummary& update(const Trace& trace, std::size_t to = SIZE_MAX);
     [[nodiscard]] const RunSummary& summary() const { return run_; }
 
   private:
@@ -61,7 +62,7 @@ class RunTracker {
     int phase_pauses_ = 0;  // 999 ms pauses since the pass's top sweep
 };
 
-// Summarises the whole trace from entry `from` on.
-RunSummary summarize_run(const Trace& trace, std::size_t from);
+// Summarises the trace from entry `from` up to entry `to` (exclusive).
+RunSummary summarize_run(const Trace& trace, std::size_t from, std::size_t to = SIZE_MAX);
 
 }  // namespace kestrava::test
