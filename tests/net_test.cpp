@@ -111,6 +111,7 @@ TEST(ConfirmIpOnLoopback, SendsTheFourStatusDatagramsAtLeast300MsApartAndSavesTh
     }
     std::ifstream in(dir / "config.cfg", std::ios::binary);
     const std::vector<std::uint8_t> saved(std::istreambuf_iterator<char>(in), {});
+    in.close();  // Windows deletes no file that is still open
     const auto expected = settings_bytes({"127", "41", "7", "4"});
     EXPECT_EQ(saved, std::vector<std::uint8_t>(expected.begin(), expected.end()));
     net->close_link(*program.current_link);

@@ -14,28 +14,40 @@
 #endif
 
 #include "net/net_layer.h"
+#include "net/posix/posix_net.h"
 #include "net/precise_pause.h"
 
 namespace kestrava {
 
 namespace {
 
+int open_udp_socket() {
+    return ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+}
+
+int set_nonblocking(int fd) {
+    const int flags = ::fcntl(fd, F_GETFL, 0);
+    return flags < 0 ? -1 : ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+}
+
 class PosixNet final : public NetLayer {
   public:
+    explicit PosixNet(const PosixSocketCalls& calls) : calls_(calls) {}
+
     bool start_network() override {
         if (network_started_) {
             return true;
         }
-        const int probe = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        const int probe = calls_.open_socket();
         if (probe >= 0) {
-            ::close(probe);
+            calls_.close_socket(probe);
         }
         network_started_ = probe >= 0;
         return network_started_;
     }
 
     std::optional<MixerLink> open_link(std::string_view host, std::uint16_t port) override {
-        const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        const int fd = calls_.open_socket();
         if (fd < 0) {
             return std::nullopt;
         }
@@ -44,13 +56,8 @@ class PosixNet final : public NetLayer {
         if (address == INADDR_NONE) {
             address = lookup(text);
         }
-        if (address == INADDR_NONE) {
-            ::close(fd);
-            return std::nullopt;
-        }
-        const int flags = ::fcntl(fd, F_GETFL, 0);
-        if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0) {
-            ::close(fd);
+        if (address == INADDR_NONE || calls_.set_nonblocking(fd) < 0) {
+            calls_.close_socket(fd);
             return std::nullopt;
         }
         return MixerLink{fd, address, port};
@@ -68,7 +75,7 @@ class PosixNet final : public NetLayer {
 
     void close_link(MixerLink& link) override {
         if (link.socket >= 0) {
-            ::close(static_cast<int>(link.socket));
+            calls_.close_socket(static_cast<int>(link.socket));
             link.socket = -1;
         }
     }
@@ -99,14 +106,23 @@ class PosixNet final : public NetLayer {
         return address;
     }
 
+    PosixSocketCalls calls_;
     bool network_started_ = false;
     bool timer_raised_ = false;
 };
 
 }  // namespace
 
+PosixSocketCalls system_socket_calls() {
+    return {open_udp_socket, set_nonblocking, ::close};
+}
+
+std::unique_ptr<NetLayer> make_posix_net(const PosixSocketCalls& calls) {
+    return std::make_unique<PosixNet>(calls);
+}
+
 std::unique_ptr<NetLayer> make_system_net() {
-    return std::make_unique<PosixNet>();
+    return make_posix_net(system_socket_calls());
 }
 
 }  // namespace kestrava
