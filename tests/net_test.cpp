@@ -106,7 +106,14 @@ TEST(ConfirmIpOnLoopback, SendsTheFourStatusDatagramsAtLeast300MsApartAndSavesTh
         EXPECT_EQ(datagram_address(got[i].bytes), addresses[i]);
         EXPECT_EQ(datagram_bits(got[i].bytes), values[i]);
         if (i > 0) {
-            EXPECT_GE(got[i].received_ns - got[i - 1].received_ns, 300'000'000);
+#if defined(_WIN32)
+            // Winsock stamps nothing: receipt times carry the listening thread's wake-up
+            // delay. The exact pacing is checked on kestrava.exe with kernel stamps.
+            constexpr std::int64_t kStampSlackNs = 5'000'000;
+#else
+            constexpr std::int64_t kStampSlackNs = 0;
+#endif
+            EXPECT_GE(got[i].received_ns - got[i - 1].received_ns, 300'000'000 - kStampSlackNs);
         }
     }
     std::ifstream in(dir / "config.cfg", std::ios::binary);
