@@ -40,7 +40,7 @@ done
 
 # DLLs that every Windows 10/11 installation has; nothing from the compiler.
 system_dlls='^(kernel32|user32|gdi32|comctl32|shell32|ole32|ws2_32|winmm|msvcrt|advapi32)\.dll$'
-imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z' | sort -u)
+imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr '[:upper:]' '[:lower:]' | sort -u)
 echo "imports: $(tr '\n' ' ' <<<"$imports")"
 while read -r dll; do
   [ -z "$dll" ] || grep -Eq "$system_dlls" <<<"$dll" || fail "imports $dll, which is not part of Windows"

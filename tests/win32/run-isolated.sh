@@ -16,6 +16,9 @@ if [ -z "${KESTRAVA_ISOLATED:-}" ]; then
   # A server of this prefix left running elsewhere would make the sockets out there.
   wineserver -k 2>/dev/null || true
   if unshare --net true 2>/dev/null && command -v ip >/dev/null; then
+    # A display reached over the network would be out of reach in there.
+    unset DISPLAY
+    # shellcheck disable=SC2016  # expanded by the inner shell
     exec unshare --net bash -c 'ip link set lo up && exec "$0" "$@"' "$0" "$@"
   fi
   echo "note: no network namespace available; the Wine tests share this machine's loopback" >&2
