@@ -1,6 +1,6 @@
 # Thin wrapper over the CMake presets. `make run` and `make test` set up a fresh
 # Debian 12 machine first.
-.PHONY: deps build run test test-native test-sanitize win test-win bench clean
+.PHONY: deps build run test test-native test-sanitize win test-win bench fuzz test-fuzz check-memory clean
 
 deps:
 	@scripts/install-deps.sh
@@ -20,7 +20,7 @@ test-sanitize: deps
 	cmake --build --preset sanitize
 	ctest --preset sanitize
 
-test: test-native test-sanitize test-win
+test: test-native test-sanitize test-fuzz check-memory test-win
 
 win: deps
 	cmake --preset mingw
@@ -31,6 +31,23 @@ test-win: deps
 	cmake --preset mingw
 	cmake --build --preset mingw
 	WINEPREFIX=$(CURDIR)/build/mingw/wine-prefix tests/win32/run-isolated.sh ctest --preset mingw
+
+# Each fuzz target over its seed corpus only (part of `make test`).
+test-fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	ctest --preset fuzz
+
+# Each fuzz target explores for FUZZ_SECONDS, from its seed corpus.
+FUZZ_SECONDS ?= 60
+fuzz: test-fuzz
+	@scripts/fuzz.sh build/fuzz $(FUZZ_SECONDS)
+
+# A short session of the Qt program under valgrind's memcheck: no error, no definite leak.
+check-memory: build
+	QT_QPA_PLATFORM=offscreen valgrind --error-exitcode=9 --leak-check=full \
+	  --errors-for-leak-kinds=definite --show-leak-kinds=definite \
+	  build/debug/tests/qt/qt_session_tests
 
 bench: deps
 	cmake --preset release

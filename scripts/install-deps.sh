@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
   imagemagick icoutils iproute2 binutils python3
   liblo-dev
+  clang libclang-rt-14-dev valgrind
 )
 
 missing=()
