@@ -9,8 +9,11 @@ build: deps
 	cmake --preset debug
 	cmake --build --preset debug
 
-run: build
-	@scripts/run.sh build/debug/src/ui/qt/kestrava
+# The virtual mixer on 127.0.0.1:10023 and Kestrava in run/, pointed at it on first run.
+run: deps
+	cmake --preset debug
+	cmake --build --preset debug --target kestrava virtual-mixer
+	@scripts/run.sh build/debug/src/ui/qt/kestrava build/debug/tools/virtual-mixer/virtual-mixer
 
 test-native: build
 	ctest --preset debug
