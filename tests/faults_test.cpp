@@ -108,22 +108,19 @@ TEST(Faults, OpenLinkFailingAtAnyStepLeavesNoSocketOpen) {
     CountingCalls::refuse_socket = CountingCalls::refuse_nonblocking = false;
 }
 
-TEST(Faults, NoSocketsLeftMeansTheNetworkErrorAndExitCodeZero) {
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
-    rlimit none = saved;
-    none.rlim_cur = 0;  // every new descriptor is refused
-    auto net = make_system_net();
+TEST(Faults, ASocketLayerThatCannotStartMeansTheNetworkErrorAndExitCodeZero) {
+    CountingCalls::refuse_socket = true;
+    auto net = make_posix_net(CountingCalls::make());
     Trace trace;
     FakeToolkit ui(trace);
     FakeFiles files;
     Program program(ui, *net, files);
-    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &none), 0);
     const int code = run_program(program);
-    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+    CountingCalls::refuse_socket = false;
     EXPECT_EQ(code, 0);
     ASSERT_EQ(trace.count(Op::Box), 1U);
     EXPECT_EQ(trace.of(Op::Box)[0]->text, "NETWORK ERROR|Can't initialize the network !");
+    EXPECT_EQ(trace.count(Op::Enable), 0U);  // the start-up control state never came
 }
 
 class SettingsFaults : public ::testing::Test {
