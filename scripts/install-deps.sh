@@ -4,13 +4,14 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
   imagemagick icoutils iproute2 binutils python3
   liblo-dev
   clang libclang-rt-14-dev valgrind
+  dpkg-dev file desktop-file-utils appstream xdotool
 )
 
 missing=()
