@@ -1,6 +1,7 @@
 # Thin wrapper over the CMake presets. `make run` and `make test` set up a fresh
 # Debian 12 machine first.
 .PHONY: deps build run test test-native test-sanitize win test-win bench fuzz test-fuzz check-memory clean
+.PHONY: deb windows-zip package test-package
 
 deps:
 	@scripts/install-deps.sh
@@ -23,7 +24,7 @@ test-sanitize: deps
 	cmake --build --preset sanitize
 	ctest --preset sanitize
 
-test: test-native test-sanitize test-fuzz check-memory test-win
+test: test-native test-sanitize test-fuzz check-memory test-package test-win
 
 win: deps
 	cmake --preset mingw
@@ -51,6 +52,25 @@ check-memory: build
 	QT_QPA_PLATFORM=offscreen valgrind --error-exitcode=9 --leak-check=full \
 	  --errors-for-leak-kinds=definite --show-leak-kinds=definite \
 	  build/debug/tests/qt/qt_session_tests
+
+# The Debian package, from a release build of the two programs (build/package/*.deb).
+deb: deps
+	cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DKESTRAVA_BUILD_TESTS=OFF -DKESTRAVA_BUILD_BENCH=OFF
+	cmake --build build/package -j2
+	rm -f build/package/kestrava_*.deb
+	cd build/package && cpack -G DEB
+
+# kestrava.exe with a README for Windows users (build/mingw/kestrava-*-windows-x86_64.zip).
+windows-zip: win
+	cmake --build --preset mingw --target windows-zip
+
+package: deb windows-zip
+
+# Checks the package; as root also installs it and starts both programs from their
+# menu entries, then removes it again.
+test-package: deb
+	tests/e2e/package-test.sh build/package
 
 bench: deps
 	cmake --preset release
