@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <new>
@@ -19,6 +20,7 @@
 
 #include "app/program.h"
 #include "support/fakes.h"
+#include "support/headless_toolkit.h"
 #include "support/udp_receiver.h"
 
 namespace {
@@ -49,31 +51,6 @@ using test::Action;
 
 constexpr const char* kAddress = "127.44.0.12";
 constexpr double kPausesSeconds = 54.264;
-
-// A toolkit without a window: the loop's next events come from a script.
-class HeadlessToolkit final : public Toolkit {
-  public:
-    std::deque<Event> script;
-    void load_status_font() override {}
-    void build_main_window(const WindowTexts&) override {}
-    void set_enabled(ControlId, bool) override {}
-    void set_progress(std::int64_t) override {}
-    std::string ip_text() override { return kAddress; }
-    void set_ip_address(std::uint32_t) override {}
-    void show_status_text(std::string_view) override {}
-    void message_box(std::string_view, std::string_view) override {}
-    void open_web_address(std::string_view) override {}
-    void start_status_timer() override {}
-
-  protected:
-    void wait_native() override {
-        queue().post(script.empty() ? close_event() : script.front());
-        if (!script.empty()) {
-            script.pop_front();
-        }
-    }
-    void process_pending_native() override {}
-};
 
 // The system's socket layer, noting the time and the allocation count at each send.
 class TimedNet final : public NetLayer {
@@ -211,8 +188,17 @@ int run() {
         std::fprintf(stderr, "cannot listen on %s:%u\n", kAddress, kMixerPort);
         return 1;
     }
-    HeadlessToolkit toolkit;
-    toolkit.script = {control_event(ControlId::ConfirmIp), control_event(ControlId::Start)};
+    test::HeadlessToolkit toolkit;
+    toolkit.ip = kAddress;
+    std::deque<Event> script{control_event(ControlId::ConfirmIp), control_event(ControlId::Start)};
+    toolkit.next_event = [&script]() -> std::optional<Event> {
+        if (script.empty()) {
+            return std::nullopt;
+        }
+        const Event next = script.front();
+        script.pop_front();
+        return next;
+    };
     TimedNet net(64 * 1024);
     auto files = make_system_files();
     const auto dir = std::filesystem::temp_directory_path() / "kestrava-bench";

@@ -5,6 +5,7 @@
 
 #include "fuzz_support.h"
 #include "settings/settings.h"
+#include "support/headless_toolkit.h"
 #include "ui/ipv4.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -24,12 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             parts[i] = data[2 * i + 1];
         }
     }
-    fuzz::FieldOnlyToolkit ui;
+    test::HeadlessToolkit ui;
     fuzz::NoNet net;
     fuzz::MemoryFiles files;
     Program program(ui, net, files);
-    ui.text = ipv4_field_text(parts);
-    save_settings(program, split_address_text(ui.text));
+    ui.ip = ipv4_field_text(parts);
+    save_settings(program, split_address_text(ui.ip));
     if (!files.content || files.content->size() != 32) {
         std::abort();
     }

@@ -9,28 +9,6 @@
 
 namespace kestrava::fuzz {
 
-// A toolkit that only remembers the IP field.
-class FieldOnlyToolkit final : public Toolkit {
-  public:
-    std::optional<std::uint32_t> field;
-    std::string text;
-
-    void load_status_font() override {}
-    void build_main_window(const WindowTexts&) override {}
-    void set_enabled(ControlId, bool) override {}
-    void set_progress(std::int64_t) override {}
-    std::string ip_text() override { return text; }
-    void set_ip_address(std::uint32_t value) override { field = value; }
-    void show_status_text(std::string_view) override {}
-    void message_box(std::string_view, std::string_view) override {}
-    void open_web_address(std::string_view) override {}
-    void start_status_timer() override {}
-
-  protected:
-    void wait_native() override { queue().post(close_event()); }
-    void process_pending_native() override {}
-};
-
 // One settings file in memory.
 class MemoryFiles final : public SettingsFiles {
   public:

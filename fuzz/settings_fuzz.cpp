@@ -5,16 +5,17 @@
 
 #include "fuzz_support.h"
 #include "settings/settings.h"
+#include "support/headless_toolkit.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace kestrava;
-    fuzz::FieldOnlyToolkit ui;
+    test::HeadlessToolkit ui;
     fuzz::NoNet net;
     fuzz::MemoryFiles files;
     files.content.emplace(data, data + size);
     Program program(ui, net, files);
     load_settings(program);
-    if (!ui.field) {
+    if (!ui.field_value) {
         std::abort();
     }
     std::uint8_t padded[32] = {};
@@ -25,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::memcpy(&number, padded + 8 * i, 8);  // little-endian host
         sum += static_cast<unsigned __int128>(static_cast<__int128>(number) << (8 * i));
     }
-    if (*ui.field != static_cast<std::uint32_t>(sum)) {
+    if (*ui.field_value != static_cast<std::uint32_t>(sum)) {
         std::abort();
     }
     return 0;

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "app/program.h"
+#include "support/headless_toolkit.h"
 
 namespace {
 
@@ -57,48 +58,6 @@ void operator delete[](void* p, std::size_t) noexcept {
 namespace kestrava {
 namespace {
 
-// A toolkit that clicks through Confirm IP, START, Confirm IP and Reset All again and
-// again, and keeps nothing.
-class CyclingToolkit final : public Toolkit {
-  public:
-    int cycles = 0;
-    int cycles_wanted = 0;
-    std::function<void(int)> after_cycle;
-
-    void load_status_font() override {}
-    void build_main_window(const WindowTexts&) override {}
-    void set_enabled(ControlId, bool) override {}
-    void set_progress(std::int64_t) override {}
-    std::string ip_text() override { return "10.0.0.5"; }
-    void set_ip_address(std::uint32_t) override {}
-    void show_status_text(std::string_view) override {}
-    void message_box(std::string_view, std::string_view) override {}
-    void open_web_address(std::string_view) override {}
-    void start_status_timer() override {}
-
-  protected:
-    void wait_native() override {
-        static constexpr ControlId kCycle[] = {ControlId::ConfirmIp, ControlId::Start,
-                                               ControlId::ConfirmIp, ControlId::ResetAll};
-        if (step_ == 0 && cycles > 0 && after_cycle) {
-            after_cycle(cycles);
-        }
-        if (cycles == cycles_wanted) {
-            queue().post(close_event());
-            return;
-        }
-        queue().post(control_event(kCycle[step_]));
-        step_ = (step_ + 1) % 4;
-        if (step_ == 0) {
-            ++cycles;
-        }
-    }
-    void process_pending_native() override {}
-
-  private:
-    int step_ = 0;
-};
-
 class NullNet final : public NetLayer {
   public:
     std::int64_t sends = 0;
@@ -127,19 +86,26 @@ class NullFiles final : public SettingsFiles {
 };
 
 TEST(LongUse, FiftyRunsAndResetsKeepMemoryFlat) {
-    CyclingToolkit toolkit;
+    // Confirm IP, START, Confirm IP and Reset All, again and again.
+    static constexpr ControlId kCycle[] = {ControlId::ConfirmIp, ControlId::Start,
+                                           ControlId::ConfirmIp, ControlId::ResetAll};
+    test::HeadlessToolkit toolkit;
+    toolkit.ip = "10.0.0.5";
     NullNet net;
     NullFiles files;
     Program program(toolkit, net, files);
-    toolkit.cycles_wanted = 50;
+    int clicks = 0;
     std::int64_t at_10 = -1;
     std::int64_t at_50 = -1;
-    toolkit.after_cycle = [&](int cycle) {
-        if (cycle == 10) {
+    toolkit.next_event = [&]() -> std::optional<Event> {
+        if (clicks == 10 * 4) {
             at_10 = g_live_bytes;
-        } else if (cycle == 50) {
-            at_50 = g_live_bytes;
         }
+        if (clicks == 50 * 4) {
+            at_50 = g_live_bytes;
+            return std::nullopt;
+        }
+        return control_event(kCycle[clicks++ % 4]);
     };
     EXPECT_EQ(run_program(program), 0);
     EXPECT_EQ(net.sends, 50 * (4 + 37999 + 4 + 21));
