@@ -22,7 +22,7 @@ while IFS= read -r line; do
 done < <(ctest --test-dir "$build" --show-only=json-v1 | python3 -c '
 import json, sys
 for t in json.load(sys.stdin)["tests"]:
-    if t["name"].endswith(".corpus"):
+    if t["name"].endswith(".corpus") and "command" in t:
         print(" ".join(t["command"]))
 ')
 exit $status
