@@ -47,14 +47,15 @@ TEST_F(QtWindow, HasItsTitleFixedClientSizeAndEveryControlInPlace) {
     EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
 
-    for (const ControlSpec& spec : kControls) {
-        QWidget* widget = spec.id == ControlId::None ? window_->label() : window_->control(spec.id);
+    for (const ControlSpec& entry : kControls) {
+        QWidget* widget =
+            entry.id == ControlId::None ? window_->label() : window_->control(entry.id);
         ASSERT_NE(widget, nullptr);
-        EXPECT_EQ(widget->geometry(), QRect(spec.x, spec.y, spec.width, spec.height))
-            << static_cast<int>(spec.id);
+        EXPECT_EQ(widget->geometry(), QRect(entry.x, entry.y, entry.width, entry.height))
+            << static_cast<int>(entry.id);
         EXPECT_TRUE(widget->isEnabled());
         if (auto* button = qobject_cast<QPushButton*>(widget)) {
-            EXPECT_EQ(button->text().toStdString(), std::string(spec.text));
+            EXPECT_EQ(button->text().toStdString(), std::string(entry.text));
             EXPECT_EQ(button->focusPolicy(), Qt::StrongFocus);
         }
     }

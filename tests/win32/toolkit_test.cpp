@@ -117,10 +117,10 @@ TEST_F(Win32Window, ControlOperationsRaiseNoEventsWhileTheOperatorsActivityDoes)
     ui_.set_ip_address(0x0A01A8C0);
     ui_.set_enabled(ControlId::IpField, false);
     ui_.set_enabled(ControlId::IpField, true);
-    for (const ControlSpec& spec : kControls) {
-        if (spec.id != ControlId::None) {
-            ui_.set_enabled(spec.id, false);
-            ui_.set_enabled(spec.id, true);
+    for (const ControlSpec& entry : kControls) {
+        if (entry.id != ControlId::None) {
+            ui_.set_enabled(entry.id, false);
+            ui_.set_enabled(entry.id, true);
         }
     }
     ui_.set_progress(50);

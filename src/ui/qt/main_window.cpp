@@ -29,11 +29,11 @@ MainWindow::MainWindow(EventQueue& queue) : queue_(queue) {
     setCursor(Qt::ArrowCursor);
 
     QWidget* previous = nullptr;
-    for (const ControlSpec& spec : kControls) {
+    for (const ControlSpec& entry : kControls) {
         QWidget* widget = nullptr;
-        switch (spec.kind) {
+        switch (entry.kind) {
             case ControlKind::Label: {
-                label_ = new QLabel(text_of(spec.text), this);
+                label_ = new QLabel(text_of(entry.text), this);
                 label_->setTextFormat(Qt::PlainText);
                 label_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
                 label_->setFocusPolicy(Qt::NoFocus);
@@ -41,10 +41,10 @@ MainWindow::MainWindow(EventQueue& queue) : queue_(queue) {
                 break;
             }
             case ControlKind::Button: {
-                auto* button = new QPushButton(text_of(spec.text), this);
+                auto* button = new QPushButton(text_of(entry.text), this);
                 button->setFocusPolicy(Qt::StrongFocus);
                 button->setAutoDefault(false);
-                const ControlId id = spec.id;
+                const ControlId id = entry.id;
                 connect(button, &QPushButton::clicked, this, [this, id] { queue_.click(id); });
                 widget = button;
                 break;
@@ -66,9 +66,9 @@ MainWindow::MainWindow(EventQueue& queue) : queue_(queue) {
                 break;
             }
         }
-        widget->setGeometry(spec.x, spec.y, spec.width, spec.height);
-        if (spec.id != ControlId::None) {
-            controls_[spec.id] = widget;
+        widget->setGeometry(entry.x, entry.y, entry.width, entry.height);
+        if (entry.id != ControlId::None) {
+            controls_[entry.id] = widget;
         }
         if (widget->focusPolicy() != Qt::NoFocus) {
             if (previous != nullptr) {

@@ -130,14 +130,14 @@ void Win32Toolkit::build_main_window(const WindowTexts& texts) {
     ::UpdateWindow(main_);
 
     const auto gui_font = reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT));
-    for (const ControlSpec& spec : kControls) {
-        const ControlClass kind = control_class(spec.kind);
-        const std::wstring text = widen(spec.text);
+    for (const ControlSpec& entry : kControls) {
+        const ControlClass kind = control_class(entry.kind);
+        const std::wstring text = widen(entry.text);
         HWND created = ::CreateWindowExW(
-            0, kind.name, text.c_str(), WS_CHILD | WS_VISIBLE | kind.style, spec.x, spec.y,
-            spec.width, spec.height, main_, child_id(spec.id), instance_, nullptr);
+            0, kind.name, text.c_str(), WS_CHILD | WS_VISIBLE | kind.style, entry.x, entry.y,
+            entry.width, entry.height, main_, child_id(entry.id), instance_, nullptr);
         ::SendMessageW(created, WM_SETFONT, gui_font, FALSE);
-        if (spec.kind == ControlKind::ProgressBar) {
+        if (entry.kind == ControlKind::ProgressBar) {
             ::SendMessageW(created, PBM_SETRANGE32, 0, kProgressMax);
         }
     }
