@@ -106,6 +106,9 @@ Layout run_layout() {
     std::size_t in_iteration = 0;
     const auto& entries = sys.trace.entries;
     for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].op == test::Op::Pause && entries[i].value == 999) {
+            in_ramp = false;  // the up ramp and the down ramp are apart
+        }
         if (entries[i].op != test::Op::Send) {
             continue;
         }
@@ -150,32 +153,26 @@ double idle_cpu_percent() {
         ::execl(KESTRAVA_PROGRAM, KESTRAVA_PROGRAM, static_cast<char*>(nullptr));
         _exit(1);
     }
-    auto ticks = [child] {
-        std::ifstream in("/proc/" + std::to_string(child) + "/stat");
-        std::string line;
-        std::getline(in, line);
-        std::istringstream fields(line.substr(line.rfind(')') + 2));
-        std::string field;
-        long long utime = 0;
-        long long stime = 0;
-        for (int i = 3; i <= 15 && fields >> field; ++i) {
-            if (i == 14) {
-                utime = std::stoll(field);
-            } else if (i == 15) {
-                stime = std::stoll(field);
-            }
+    // CPU time of all the program's threads, in nanoseconds.
+    auto cpu_ns = [child] {
+        long long total = 0;
+        const auto tasks = std::filesystem::path("/proc") / std::to_string(child) / "task";
+        for (const auto& task : std::filesystem::directory_iterator(tasks)) {
+            std::ifstream in(task.path() / "schedstat");
+            long long on_cpu = 0;
+            in >> on_cpu;
+            total += on_cpu;
         }
-        return utime + stime;
+        return total;
     };
-    std::this_thread::sleep_for(std::chrono::seconds(2));
-    const long long before = ticks();
-    const int seconds = 10;
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    const long long before = cpu_ns();
+    const int seconds = 30;
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    const long long after = ticks();
+    const long long after = cpu_ns();
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
-    return 100.0 * static_cast<double>(after - before) /
-           static_cast<double>(::sysconf(_SC_CLK_TCK) * seconds);
+    return 100.0 * static_cast<double>(after - before) / (1e9 * seconds);
 #else
     return -1;
 #endif
@@ -218,6 +215,10 @@ int run() {
 
     const double span = static_cast<double>(at(layout.total - 1).ns - at(4).ns) / 1e9;
     std::vector<double> periods;
+    std::vector<double> bursts;  // the first to the 17th send of one iteration
+    for (const std::size_t start : layout.ramp_iteration_starts) {
+        bursts.push_back(static_cast<double>(at(start + 16).ns - at(start).ns) / 1e3);
+    }
     for (std::size_t i = 1; i < layout.ramp_iteration_starts.size(); ++i) {
         const std::size_t a = layout.ramp_iteration_starts[i - 1];
         const std::size_t b = layout.ramp_iteration_starts[i];
@@ -244,13 +245,14 @@ int run() {
                 (span + 0.3) / kPausesSeconds);
     std::printf("ramp-iteration period median / p99 : %.3f ms / %.3f ms (target median <= 9.05)\n",
                 percentile(periods, 0.5), percentile(periods, 0.99));
+    std::printf("  of which 17 sends, median         : %.1f us\n", percentile(bursts, 0.5));
     std::printf("reset gap error median             : %.4f ms (target < 0.1)\n",
                 percentile(reset_errors, 0.5));
     std::printf("heap allocations during the ramps  : %lld (target 0)\n",
                 static_cast<long long>(ramp_allocations));
     const double idle = idle_cpu_percent();
     if (idle >= 0) {
-        std::printf("program CPU while idle (10 s)      : %.3f %% of a core (target < 0.1)\n",
+        std::printf("program CPU while idle (30 s)      : %.4f %% of a core (target < 0.1)\n",
                     idle);
     }
     return 0;
