@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "support/fakes.h"
+#include "support/run_checks.h"
 #include "support/run_summary.h"
 
 namespace kestrava::test {
@@ -253,24 +254,9 @@ TEST(ExerciseRun, StopDuringTheSweepsFinishesThemThenOneIterationPerRamp) {
         s.run();
         ASSERT_GE(clicked, 0);
         const RunSummary run = s.summary();
-        const PassSummary& p = run.passes[static_cast<std::size_t>(pass - 1)];
-        EXPECT_EQ(p.top_sends + p.bottom_sends, 34);
-        EXPECT_EQ(p.up.iterations, 1);
-        EXPECT_EQ(p.up.sends, 17);
-        EXPECT_EQ(p.up.last_bits, 0U);
-        EXPECT_EQ(p.down.iterations, 1);
-        EXPECT_EQ(p.down.sends, 17);
-        EXPECT_EQ(p.down.last_bits, kBitsDownStart);
-        for (int later = pass + 1; later <= 3; ++later) {
-            EXPECT_FALSE(run.passes[static_cast<std::size_t>(later - 1)].ran);
-        }
-        EXPECT_EQ(run.reset_sends, 21);
-        for (const auto& [address, bits] : run.last_bits) {
-            EXPECT_EQ(bits, 0U) << address;
-        }
+        expect_sweeps_then_one_iteration_per_ramp(run.passes[static_cast<std::size_t>(pass - 1)]);
+        expect_stopped_run_at_rest(run, s.sys.program, pass);
         EXPECT_EQ(s.boxes()[0]->text, "Kestrava V2.3|Finished.");
-        EXPECT_EQ(s.sys.program.stop_requested, 0);
-        EXPECT_EQ(s.sys.program.table.buffers_present(), 0);
     }
 }
 
@@ -303,14 +289,7 @@ TEST(ExerciseRun, StopInARampEndsItAtTheNextStopResponse) {
             EXPECT_LE(p.down.iterations, c.iterations + 1);
         }
         EXPECT_LE(run.total_sends - clicked, 17 + (c.where == Where::UpRamp ? 17 : 0) + 21);
-        for (int later = c.pass + 1; later <= 3; ++later) {
-            EXPECT_FALSE(run.passes[static_cast<std::size_t>(later - 1)].ran);
-        }
-        for (const auto& [address, bits] : run.last_bits) {
-            EXPECT_EQ(bits, 0U) << address;
-        }
-        EXPECT_EQ(s.sys.program.stop_requested, 0);
-        EXPECT_EQ(s.sys.program.table.buffers_present(), 0);
+        expect_stopped_run_at_rest(run, s.sys.program, c.pass);
         EXPECT_EQ(s.boxes().size(), 1U);
     }
 }
@@ -328,7 +307,7 @@ TEST(ExerciseRun, StopBetweenTheRampsLeavesNoBuffersSoTheDownRampSendsNothing) {
         EXPECT_EQ(p.down.iterations, 1);
         EXPECT_EQ(p.down.sends, 0);
         EXPECT_EQ(run.total_sends - clicked, 21);  // only the reset follows
-        EXPECT_EQ(s.sys.program.table.buffers_present(), 0);
+        expect_stopped_run_at_rest(run, s.sys.program, pass);
     }
 }
 

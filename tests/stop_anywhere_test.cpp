@@ -8,6 +8,7 @@
 #include <set>
 
 #include "support/fakes.h"
+#include "support/run_checks.h"
 #include "support/run_summary.h"
 
 namespace kestrava::test {
@@ -186,13 +187,7 @@ void check_stop_at(std::int64_t pump, const PumpPlace& place, bool then_run_agai
 
     switch (place.phase) {
         case Phase::Sweeps:
-            EXPECT_EQ(pass.top_sends + pass.bottom_sends, 34);
-            EXPECT_EQ(pass.up.iterations, 1);
-            EXPECT_EQ(pass.up.sends, 17);
-            EXPECT_EQ(pass.up.last_bits, 0U);
-            EXPECT_EQ(pass.down.iterations, 1);
-            EXPECT_EQ(pass.down.sends, 17);
-            EXPECT_EQ(pass.down.last_bits, 0x3F804189U);
+            expect_sweeps_then_one_iteration_per_ramp(pass);
             break;
         case Phase::UpRamp:
             EXPECT_LE(pass.up.iterations, before.passes[p].up.iterations + 1);
@@ -213,9 +208,7 @@ void check_stop_at(std::int64_t pump, const PumpPlace& place, bool then_run_agai
             EXPECT_EQ(sends_after, 0);
             break;
     }
-    for (std::size_t later = p + 1; later < 3; ++later) {
-        EXPECT_FALSE(run.passes[later].ran);
-    }
+    expect_stopped_run_at_rest(run, sys.program, place.pass);
     // At most one progress tick after the click: 1, or one more than the bar's count in
     // pass 3's down ramp, whose stop response keeps the count.
     const std::vector<std::int64_t> bar_after(
@@ -248,14 +241,8 @@ void check_stop_at(std::int64_t pump, const PumpPlace& place, bool then_run_agai
     }
     EXPECT_EQ(pause_before_reset, place.pass < 3 ? 999 : 9);
 
-    EXPECT_EQ(run.reset_sends, 21);
-    for (const auto& [address, bits] : run.last_bits) {
-        EXPECT_EQ(bits, 0U) << address;
-    }
     EXPECT_EQ(sys.trace.count(Op::Box), then_run_again ? 2U : 1U);
     EXPECT_EQ(sys.trace.of(Op::Box)[0]->text, "Kestrava V2.3|Finished.");
-    EXPECT_EQ(sys.program.table.buffers_present(), 0);
-    EXPECT_EQ(sys.program.stop_requested, 0);
     EXPECT_TRUE(sys.ui.enabled(ControlId::IpField));
     EXPECT_TRUE(sys.ui.enabled(ControlId::ConfirmIp));
     for (ControlId id :
