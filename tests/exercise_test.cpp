@@ -245,13 +245,19 @@ struct StopScript {
     }
 };
 
+// Runs with Stop clicked where `script` says; gives the datagrams sent before the click.
+std::int64_t run_stopped(RunSession& s, const StopScript& script) {
+    std::int64_t clicked = -1;
+    script.install(s, clicked);
+    s.run();
+    return clicked;
+}
+
 TEST(ExerciseRun, StopDuringTheSweepsFinishesThemThenOneIterationPerRamp) {
     for (int pass = 1; pass <= 3; ++pass) {
         SCOPED_TRACE("pass " + std::to_string(pass));
         RunSession s;
-        std::int64_t clicked = -1;
-        StopScript{pass, Where::Sweeps}.install(s, clicked);
-        s.run();
+        const std::int64_t clicked = run_stopped(s, {pass, Where::Sweeps});
         ASSERT_GE(clicked, 0);
         const RunSummary run = s.summary();
         expect_sweeps_then_one_iteration_per_ramp(run.passes[static_cast<std::size_t>(pass - 1)]);
@@ -274,9 +280,7 @@ TEST(ExerciseRun, StopInARampEndsItAtTheNextStopResponse) {
         SCOPED_TRACE(std::string(name_of(c.where)) + " of pass " + std::to_string(c.pass) +
                      " after " + std::to_string(c.iterations));
         RunSession s;
-        std::int64_t clicked = -1;
-        StopScript{c.pass, c.where, c.iterations}.install(s, clicked);
-        s.run();
+        const std::int64_t clicked = run_stopped(s, {c.pass, c.where, c.iterations});
         ASSERT_GE(clicked, 0);
         const RunSummary run = s.summary();
         const PassSummary& p = run.passes[static_cast<std::size_t>(c.pass - 1)];
@@ -298,9 +302,7 @@ TEST(ExerciseRun, StopBetweenTheRampsLeavesNoBuffersSoTheDownRampSendsNothing) {
     for (int pass = 1; pass <= 3; ++pass) {
         SCOPED_TRACE("pass " + std::to_string(pass));
         RunSession s;
-        std::int64_t clicked = -1;
-        StopScript{pass, Where::Step10}.install(s, clicked);
-        s.run();
+        const std::int64_t clicked = run_stopped(s, {pass, Where::Step10});
         ASSERT_GE(clicked, 0);
         const RunSummary run = s.summary();
         const PassSummary& p = run.passes[static_cast<std::size_t>(pass - 1)];
@@ -315,9 +317,7 @@ TEST(ExerciseRun, StopAfterTheDownRampEndsThePassAndWaitsBeforeTheRunEnd) {
     for (int pass = 1; pass <= 3; ++pass) {
         SCOPED_TRACE("pass " + std::to_string(pass));
         RunSession s;
-        std::int64_t clicked = -1;
-        StopScript{pass, Where::AfterDownRamp}.install(s, clicked);
-        s.run();
+        const std::int64_t clicked = run_stopped(s, {pass, Where::AfterDownRamp});
         ASSERT_GE(clicked, 0);
         const RunSummary run = s.summary();
         EXPECT_EQ(run.total_sends - clicked, 21);
