@@ -23,6 +23,7 @@
 #include "app/program.h"
 #include "osc_decode.h"
 #include "qt/qt_main.h"
+#include "qt/qt_script.h"
 #include "support/fakes.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_toolkit.h"
@@ -183,28 +184,17 @@ TEST(VirtualMixerSession, ConfirmRunConfirmAndResetArriveWholeAndLeaveEveryFader
     const auto net = make_system_net();
     const auto files = make_system_files();
     Program program(toolkit, *net, *files, {"", "", dir / "config.cfg"});
-    std::deque<std::function<void()>> steps;
+    QtScript script(toolkit);
     std::string shown_address;
-    steps.push_back([&] { shown_address = toolkit.ip_text(); });
+    script.then([&] { shown_address = toolkit.ip_text(); });
     for (const ControlId id : clicks) {
-        steps.push_back([&toolkit, id] { toolkit.window()->button(id)->click(); });
+        script.then([&toolkit, id] { toolkit.window()->button(id)->click(); });
     }
-    steps.push_back([&] { toolkit.window()->close(); });
-    toolkit.on_idle = [&] {
-        if (!steps.empty()) {
-            auto step = std::move(steps.front());
-            steps.pop_front();
-            QTimer::singleShot(0, step);
-        }
-    };
-    std::vector<std::string> boxes;
-    toolkit.on_message_box = [&](QMessageBox& box) {
-        boxes.push_back(box.text().toStdString());
-        QTimer::singleShot(0, &box, &QMessageBox::accept);
-    };
+    script.then([&] { toolkit.window()->close(); });
     ASSERT_EQ(run_program(program), 0);
     EXPECT_EQ(shown_address, kMixerHost);
-    EXPECT_EQ(boxes, (std::vector<std::string>{"Finished.", "Kestrava V2.3 - Reset Ok"}));
+    EXPECT_EQ(script.boxes, (std::vector<std::string>{"Kestrava V2.3|Finished.",
+                                                      "Kestrava|Kestrava V2.3 - Reset Ok"}));
 
     // What the same clicks send, from the program wired to its fakes.
     FakeSystem reference;

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "qt_main.h"
+#include "qt_script.h"
 #include "settings/settings.h"
 #include "support/fakes.h"
 #include "support/udp_receiver.h"
@@ -35,21 +36,10 @@ class QtProgram {
         std::ofstream(dir_ / "config.cfg", std::ios::binary)
             .write(reinterpret_cast<const char*>(stored_settings.data()),
                    static_cast<std::streamsize>(stored_settings.size()));
-        toolkit_.on_idle = [this] {
-            if (!steps_.empty()) {
-                auto step = std::move(steps_.front());
-                steps_.pop_front();
-                QTimer::singleShot(0, [step = std::move(step)] { step(); });
-            }
-        };
-        toolkit_.on_message_box = [this](QMessageBox& box) {
-            boxes.push_back(box.windowTitle().toStdString() + "|" + box.text().toStdString());
-            QTimer::singleShot(0, &box, &QMessageBox::accept);
-        };
     }
     ~QtProgram() { fs::remove_all(dir_); }
 
-    void then(std::function<void()> step) { steps_.push_back(std::move(step)); }
+    void then(std::function<void()> step) { script_.then(std::move(step)); }
     void click(ControlId id) {
         then([this, id] { window()->button(id)->click(); });
     }
@@ -65,7 +55,7 @@ class QtProgram {
     QtToolkit& toolkit() { return toolkit_; }
     std::string field_text() { return toolkit_.ip_text(); }
 
-    std::vector<std::string> boxes;
+    [[nodiscard]] const std::vector<std::string>& boxes() const { return script_.boxes; }
     bool link_left_open = true;
 
   private:
@@ -74,7 +64,7 @@ class QtProgram {
     std::unique_ptr<NetLayer> net_ = make_system_net();
     std::unique_ptr<SettingsFiles> files_ = make_system_files();
     Program* program_ = nullptr;
-    std::deque<std::function<void()>> steps_;
+    QtScript script_{toolkit_};
 };
 
 Bytes stored(std::initializer_list<std::int64_t> numbers) {
@@ -131,7 +121,7 @@ TEST(QtProgram, ShowsTheStoredAddressConfirmsResetsAndClosesWithExitCodeZero) {
     });
     EXPECT_EQ(app.run(), 0);
     EXPECT_EQ(shown_at_start, "127.43.0.9");
-    EXPECT_EQ(app.boxes, std::vector<std::string>{"Kestrava|Kestrava V2.3 - Reset Ok"});
+    EXPECT_EQ(app.boxes(), std::vector<std::string>{"Kestrava|Kestrava V2.3 - Reset Ok"});
     EXPECT_FALSE(app.link_left_open);
 
     const auto received = mixer.finish();
@@ -168,7 +158,7 @@ TEST(QtProgram, StopInTheWindowEndsTheRunEarlyWithTheResetAndFinished) {
     app.then([&] { app.window()->close(); });
     EXPECT_EQ(app.run(), 0);
     EXPECT_TRUE(stop_was_enabled);
-    EXPECT_EQ(app.boxes, std::vector<std::string>{"Kestrava V2.3|Finished."});
+    EXPECT_EQ(app.boxes(), std::vector<std::string>{"Kestrava V2.3|Finished."});
 
     const auto received = bytes_of(mixer.finish());
     ASSERT_GT(received.size(), 4U + 34U + 17U + 21U);
@@ -189,7 +179,7 @@ TEST(QtProgram, ACompleteRunDeliversEveryDatagramInOrderBitExact) {
     app.click(ControlId::Start);
     app.then([&] { app.window()->close(); });
     EXPECT_EQ(app.run(), 0);
-    EXPECT_EQ(app.boxes, std::vector<std::string>{"Kestrava V2.3|Finished."});
+    EXPECT_EQ(app.boxes(), std::vector<std::string>{"Kestrava V2.3|Finished."});
 
     const auto received = bytes_of(mixer.finish());
     const auto expected = expected_datagrams(

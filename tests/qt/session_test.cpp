@@ -11,6 +11,7 @@
 
 #include "app/program.h"
 #include "qt_main.h"
+#include "qt_script.h"
 #include "support/udp_receiver.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_toolkit.h"
@@ -30,17 +31,16 @@ TEST(QtSession, StartConfirmResetStoppedRunAndClose) {
     const auto files = make_system_files();
     Program program(toolkit, *net, *files, {"", "", dir / "config.cfg"});
 
-    std::deque<std::function<void()>> steps;
+    QtScript script(toolkit);
     auto click = [&](ControlId id) { toolkit.window()->button(id)->click(); };
-    std::vector<std::string> boxes;
     bool stopped = false;
-    steps.push_back([&] {
+    script.then([&] {
         toolkit.set_ip_address(0x14002B7F);  // 127.43.0.20
         click(ControlId::ConfirmIp);
     });
-    steps.push_back([&] { click(ControlId::ResetAll); });
-    steps.push_back([&] { click(ControlId::ConfirmIp); });
-    steps.push_back([&] {
+    script.then([&] { click(ControlId::ResetAll); });
+    script.then([&] { click(ControlId::ConfirmIp); });
+    script.then([&] {
         // Stop at the run's first pump.
         QTimer::singleShot(0, [&] {
             stopped = toolkit.window()->button(ControlId::Stop)->isEnabled();
@@ -48,21 +48,11 @@ TEST(QtSession, StartConfirmResetStoppedRunAndClose) {
         });
         click(ControlId::Start);
     });
-    steps.push_back([&] { toolkit.window()->close(); });
-    toolkit.on_idle = [&] {
-        if (!steps.empty()) {
-            auto step = std::move(steps.front());
-            steps.pop_front();
-            QTimer::singleShot(0, step);
-        }
-    };
-    toolkit.on_message_box = [&](QMessageBox& box) {
-        boxes.push_back(box.text().toStdString());
-        QTimer::singleShot(0, &box, &QMessageBox::accept);
-    };
+    script.then([&] { toolkit.window()->close(); });
     EXPECT_EQ(run_program(program), 0);
     EXPECT_TRUE(stopped);
-    EXPECT_EQ(boxes, (std::vector<std::string>{"Kestrava V2.3 - Reset Ok", "Finished."}));
+    EXPECT_EQ(script.boxes, (std::vector<std::string>{"Kestrava|Kestrava V2.3 - Reset Ok",
+                                                      "Kestrava V2.3|Finished."}));
     // Confirm, reset, confirm, the stopped pass (34 sweeps, one iteration per ramp), reset.
     EXPECT_EQ(mixer.finish().size(), 4U + 21U + 4U + 34U + 17U + 17U + 21U);
     std::filesystem::remove_all(dir);
